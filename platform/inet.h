@@ -29,13 +29,15 @@ Timeouts GetTimeouts();
 // otherwise "http=host:port".
 class Internet {
  public:
-  static std::unique_ptr<Internet> Open(const std::string& userAgent, const std::string& proxyList = {});
+  static std::unique_ptr<Internet> Open(const std::string& userAgent,
+                                        const std::string& proxyList = {});
   ~Internet();
   // Port 0 means the default of the scheme the request chooses (80, or 443 with kFlagSecure).
   // Fails on an empty host.
   std::unique_ptr<Connection> Connect(const std::string& host, int port);
 
   struct State;
+
  private:
   explicit Internet(std::shared_ptr<State> state);
   std::shared_ptr<State> state_;
@@ -50,6 +52,7 @@ class Connection {
                                        unsigned flags);
 
   struct State;
+
  private:
   friend class Internet;
   explicit Connection(std::shared_ptr<State> state);
@@ -82,6 +85,7 @@ class Request {
   void Abort();
 
   struct State;
+
  private:
   friend class Connection;
   explicit Request(std::unique_ptr<State> state);
@@ -91,5 +95,17 @@ class Request {
 // Stores a cookie for `url` ("http://host"); `data` is the value with its attributes,
 // as after the "=" of a Set-Cookie line. Later requests to that host carry it.
 bool SetCookie(const std::string& url, const std::string& name, const std::string& data);
+
+// The per-user cookie file: $XDG_DATA_HOME/terravane/cookies.txt, else
+// ~/.local/share/terravane/cookies.txt. Read once, on the first use of the store; cookies
+// without an expiry date (session cookies) are not taken over from an earlier process.
+std::string CookieFilePath();
+// Writes the store to the cookie file now (it is also written after every response
+// that set a cookie and after SetCookie). False when the file cannot be written.
+bool FlushCookies();
+
+// Certificate authorities trusted for TLS, as a PEM file; empty means the system's.
+// The environment variable TERRAVANE_CA_BUNDLE sets it at start. For tests.
+void SetCaBundle(const std::string& pemPath);
 
 }  // namespace tv::inet
