@@ -4,8 +4,6 @@
 
 #include <algorithm>
 #include <atomic>
-#include <cstdlib>
-#include <filesystem>
 #include <thread>
 
 #include "platform/inet.h"
@@ -49,21 +47,6 @@ Outcome Fetch(const FaultServer& server, const std::string& path, const std::str
   }
   return out;
 }
-
-// The cookie file goes to a fresh folder, never to the user's own store.
-class CookieHome : public ::testing::Environment {
- public:
-  void SetUp() override {
-    char pattern[] = "/tmp/terravane-inet-XXXXXX";
-    dir_ = mkdtemp(pattern);
-    setenv("XDG_DATA_HOME", dir_.c_str(), 1);
-  }
-  void TearDown() override { std::filesystem::remove_all(dir_); }
-
- private:
-  std::string dir_;
-};
-const auto* const kCookieHome = ::testing::AddGlobalTestEnvironment(new CookieHome);
 
 class InetTest : public ::testing::Test {
  protected:

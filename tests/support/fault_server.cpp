@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 
 #include "platform/codepage.h"
 
@@ -97,6 +99,24 @@ FaultRow FaultRow::Redirect(const std::string& location, int status) {
   return row;
 }
 
+const std::string& UseTemporaryCookieHome() {
+  // Never destroyed, so that the clean-up at exit can still read it.
+  static const std::string* dir = [] {
+    std::string pattern =
+        (std::filesystem::temp_directory_path() / "terravane-cookies-XXXXXX").string();
+    auto* made = new std::string(mkdtemp(pattern.data()) != nullptr ? pattern : "");
+    if (!made->empty()) {
+      setenv("XDG_DATA_HOME", made->c_str(), 1);
+      std::atexit([] {
+        std::error_code ec;
+        std::filesystem::remove_all(UseTemporaryCookieHome(), ec);
+      });
+    }
+    return made;
+  }();
+  return *dir;
+}
+
 std::string PatternBody(size_t size, unsigned seed) {
   std::string body(size, '\0');
   for (size_t i = 0; i < size; ++i) {
@@ -112,11 +132,13 @@ struct FaultServer::Entry {
 };
 
 FaultServer::FaultServer() {
+  UseTemporaryCookieHome();
   server_ = std::make_unique<httplib::Server>();
   Start();
 }
 
 FaultServer::FaultServer(const Tls& tls) : tls_(true) {
+  UseTemporaryCookieHome();
   auto server = std::make_unique<httplib::SSLServer>(tls.certFile.c_str(), tls.keyFile.c_str());
   if (!server->is_valid()) return;
   server_ = std::move(server);

@@ -69,6 +69,11 @@ struct FaultRow {
   static FaultRow Redirect(const std::string& location, int status = 302);
 };
 
+// Points the per-user cookie file ($XDG_DATA_HOME) at a fresh temporary folder, once per
+// process, so that tests never read or write the user's own cookies; gives the folder.
+// Every FaultServer calls it; call it yourself before requests made without one.
+const std::string& UseTemporaryCookieHome();
+
 // Deterministic bytes for large bodies: byte i depends on i and `seed`.
 std::string PatternBody(size_t size, unsigned seed = 0);
 
