@@ -77,28 +77,80 @@ zip_fileinfo InfoFor(const std::string& path, bool folder) {
   return info;
 }
 
-bool OpenEntry(zipFile zip, const Item& item, int64_t size) {
+// One deflate stream for the whole archive, reset between entries: setting up a stream
+// per file costs more than compressing a small file.
+class Deflater {
+ public:
+  Deflater() {
+    ready_ = deflateInit2(&stream_, Z_DEFAULT_COMPRESSION, Z_DEFLATED, -MAX_WBITS, DEF_MEM_LEVEL,
+                          Z_DEFAULT_STRATEGY) == Z_OK;
+  }
+  ~Deflater() {
+    if (ready_) deflateEnd(&stream_);
+  }
+  Deflater(const Deflater&) = delete;
+  Deflater& operator=(const Deflater&) = delete;
+
+  bool ready() const { return ready_; }
+  void Reset() { deflateReset(&stream_); }
+
+  // Compresses `size` bytes (flushing the end when `finish`) and hands every filled output
+  // block to the archive.
+  bool Feed(zipFile zip, const char* data, size_t size, bool finish) {
+    stream_.next_in = reinterpret_cast<Bytef*>(const_cast<char*>(data));
+    stream_.avail_in = static_cast<uInt>(size);
+    for (;;) {
+      stream_.next_out = reinterpret_cast<Bytef*>(out_.data());
+      stream_.avail_out = static_cast<uInt>(out_.size());
+      const int status = deflate(&stream_, finish ? Z_FINISH : Z_NO_FLUSH);
+      if (status == Z_STREAM_ERROR) return false;
+      const size_t produced = out_.size() - stream_.avail_out;
+      if (produced &&
+          zipWriteInFileInZip(zip, out_.data(), static_cast<unsigned>(produced)) != ZIP_OK)
+        return false;
+      if (finish ? status == Z_STREAM_END : stream_.avail_out != 0) return true;
+    }
+  }
+
+ private:
+  z_stream stream_{};
+  bool ready_ = false;
+  std::vector<char> out_ = std::vector<char>(kBufferSize);
+};
+
+// Entries are written raw: the content is compressed here and minizip only frames it.
+bool OpenEntry(zipFile zip, const Item& item, bool stored, int64_t size) {
   const zip_fileinfo info = InfoFor(item.path, item.folder);
-  const bool stored = item.folder || zipnames::StoreUncompressed(item.entry);
   const int zip64 = size >= 0xffffffffLL ? 1 : 0;
   return zipOpenNewFileInZip4_64(zip, item.entry.c_str(), &info, nullptr, 0, nullptr, 0, nullptr,
-                                 stored ? 0 : Z_DEFLATED, stored ? 0 : Z_DEFAULT_COMPRESSION, 0,
+                                 stored ? 0 : Z_DEFLATED, stored ? 0 : Z_DEFAULT_COMPRESSION, 1,
                                  -MAX_WBITS, DEF_MEM_LEVEL, Z_DEFAULT_STRATEGY, nullptr, 0, 0, 0,
                                  zip64) == ZIP_OK;
 }
 
-bool AddItem(zipFile zip, const Item& item, std::vector<char>& buffer) {
-  if (item.folder) return OpenEntry(zip, item, 0) && zipCloseFileInZip(zip) == ZIP_OK;
+bool AddItem(zipFile zip, const Item& item, Deflater& deflater, std::vector<char>& buffer) {
+  if (item.folder)
+    return OpenEntry(zip, item, true, 0) && zipCloseFileInZipRaw64(zip, 0, 0) == ZIP_OK;
   files::File in;
   if (!in.Open(item.path, files::File::Mode::Read, files::File::Create::OpenExisting)) return false;
-  if (!OpenEntry(zip, item, files::FileSize(item.path))) return false;
+  const bool stored = zipnames::StoreUncompressed(item.entry);
+  if (!OpenEntry(zip, item, stored, files::FileSize(item.path))) return false;
+  uLong crc = crc32(0, nullptr, 0);
+  ZPOS64_T total = 0;
   bool ok = true;
   for (size_t n = 0; ok;) {
     ok = in.Read(buffer.data(), buffer.size(), n);
-    if (!ok || n == 0) break;
-    ok = zipWriteInFileInZip(zip, buffer.data(), static_cast<unsigned>(n)) == ZIP_OK;
+    if (!ok) break;
+    crc = crc32(crc, reinterpret_cast<const Bytef*>(buffer.data()), static_cast<uInt>(n));
+    total += n;
+    if (stored)
+      ok = n == 0 || zipWriteInFileInZip(zip, buffer.data(), static_cast<unsigned>(n)) == ZIP_OK;
+    else
+      ok = deflater.Feed(zip, buffer.data(), n, n == 0);
+    if (n == 0) break;
   }
-  return zipCloseFileInZip(zip) == ZIP_OK && ok;
+  if (!stored) deflater.Reset();
+  return zipCloseFileInZipRaw64(zip, total, crc) == ZIP_OK && ok;
 }
 
 int Percent(size_t done, size_t total) {
@@ -130,9 +182,10 @@ int ArchiveControl::MakeZip(const std::string& source, const std::string& archiv
   zipFile zip = zipOpen64(nativeTemp.c_str(), APPEND_STATUS_CREATE);
   if (!zip) return 0;
   std::vector<char> buffer(kBufferSize);
-  bool ok = true;
+  Deflater deflater;
+  bool ok = deflater.ready();
   for (size_t done = 0; ok && done < items.size(); ++done) {
-    ok = AddItem(zip, items[done], buffer);
+    ok = AddItem(zip, items[done], deflater, buffer);
     if (ok && folder) Report(CompressProgress, items[done].path, Percent(done + 1, items.size()));
   }
   ok = zipClose(zip, nullptr) == ZIP_OK && ok;
