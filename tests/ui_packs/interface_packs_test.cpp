@@ -178,9 +178,13 @@ TEST_F(InterfacePacksTest, FailedInstallPromptsAndActsOnTheAnswer) {
     EXPECT_GBK_EQ(ui.messages()[0].text, kFailurePrompt);
     EXPECT_GBK_EQ(ui.messages()[0].title, "友情提示：");
     EXPECT_EQ(ui.messages()[0].buttons, ui::Buttons::YesNoCancel);
-    if (c.messages == 2) EXPECT_GBK_EQ(ui.messages()[1].title, "鄙视你！");
+    if (c.messages == 2) {
+      EXPECT_GBK_EQ(ui.messages()[1].title, "鄙视你！");
+    }
     ASSERT_EQ(ui.openedPages().size(), c.pages);
-    if (c.pages) EXPECT_EQ(ui.openedPages()[0], MakerSiteUrl());
+    if (c.pages) {
+      EXPECT_EQ(ui.openedPages()[0], MakerSiteUrl());
+    }
   }
   EXPECT_FALSE(Present(dir() / "Nowhere"));
 }
