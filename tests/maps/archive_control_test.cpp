@@ -277,6 +277,10 @@ TEST_F(ArchiveControlTest, BadArchivesWriteNothingOutsideTheFolder) {
     EXPECT_FALSE(fs::exists(dir() / "evil.txt"));
     EXPECT_FALSE(fs::exists(dir() / "abs_evil.txt"));
   }
+  // A target folder that cannot be created ends before the entries are counted.
+  extract_.clear();
+  EXPECT_EQ(zip_.ExtractZip(GbkPath("peer/utf8.zip"), GbkPath("t/target/blocker/sub")), 0);
+  EXPECT_EQ(extract_, (std::vector<int>{0}));
 }
 
 TEST_F(ArchiveControlTest, CannotStartWithoutArguments) {
