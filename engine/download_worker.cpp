@@ -25,6 +25,8 @@ bool Interrupted(TaskSlot& slot) {
          slot.task.state.load() == StateValue(TaskState::PauseRequested);
 }
 
+constexpr size_t kReadSlice = 64 * 1024;
+
 class Worker {
  public:
   Worker(TaskId id, int index, TaskSlot& slot) : id_(id), index_(index), slot_(slot) {}
@@ -37,6 +39,7 @@ class Worker {
   void FanOut();
   void Transfer();
   bool ReadBlocks(files::File& file);
+  bool FillBlock(char* buffer, size_t want, size_t& got);
   void Fail(const std::string& message);
   // Ends this worker's share of the task (and, before the fan-out, that of the workers
   // it has not started); the one that brings the count to zero finishes the task.
@@ -187,6 +190,18 @@ void Worker::Transfer() {
   EndShare();
 }
 
+// Reads one block in slices, so the connection never buffers a whole block beside ours.
+bool Worker::FillBlock(char* buffer, size_t want, size_t& got) {
+  got = 0;
+  while (got < want) {
+    size_t n = 0;
+    if (!connection_.request->Read(buffer + got, std::min(kReadSlice, want - got), n)) return false;
+    if (n == 0) return true;  // the answer ended early
+    got += n;
+  }
+  return true;
+}
+
 bool Worker::ReadBlocks(files::File& file) {
   SegmentRecord& segment = slot_.task.segments[index_ - 1];
   const std::int32_t length = end_ - start_ + 1;
@@ -196,7 +211,7 @@ bool Worker::ReadBlocks(files::File& file) {
     const std::int32_t done = segment.done.load();
     const size_t want = static_cast<size_t>(std::min(blockSize_, length - done));
     size_t got = 0;
-    const bool ok = connection_.request->Read(buffer.get(), want, got);
+    const bool ok = FillBlock(buffer.get(), want, got);
     if (!ok || got != want) {
       if (Interrupted(slot_)) return true;
       if (ok && got == 0) {

@@ -10,8 +10,9 @@
 
 namespace tv {
 
-// Pause between starting two workers of a task.
-inline constexpr int kFanOutDelayMs = 200;
+// Pause between starting two workers of a task: enough to spread the connection
+// attempts, short enough that the last worker does not finish long after the first.
+inline constexpr int kFanOutDelayMs = 20;
 // Reads larger than this would only cost memory.
 inline constexpr std::int32_t kMaxBlockSize = 16 * 1024 * 1024;
 // How often a task whose resource changed under it starts afresh by itself.
