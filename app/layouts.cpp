@@ -109,6 +109,7 @@ WindowLayout MakeDownloadLayout() {
 }
 
 // A CJK face from the install list; fontconfig substitutes when it is missing.
+constexpr double kFontPoints = 8;
 wxFont UiFont(double points) { return wxFont(wxFontInfo(points).FaceName("WenQuanYi Micro Hei")); }
 
 wxWindow* MakeControl(wxWindow* parent, const ControlLayout& c, wxPoint place) {
@@ -122,7 +123,7 @@ wxWindow* MakeControl(wxWindow* parent, const ControlLayout& c, wxPoint place) {
       // A transparent label shows the window behind it; the style must precede creation.
       if (c.kind == K::TransparentLabel) label->SetBackgroundStyle(wxBG_STYLE_TRANSPARENT);
       label->Create(parent, wxID_ANY, wxEmptyString, place, size, wxST_NO_AUTORESIZE);
-      label->SetLabelText(ToWx(c.text));
+      SetLabelCaption(label, ToWx(c.text));
       return label;
     }
     case K::GroupBox:
@@ -166,6 +167,19 @@ void FitFrame(wxFrame* frame, const WindowLayout& layout, wxSize extent) {
 
 }  // namespace
 
+void SetLabelCaption(wxStaticText* label, const wxString& caption) {
+  for (double points : {kFontPoints, kFontPoints - 0.5, kFontPoints - 1}) {
+    wxFont font = UiFont(points);
+    int width = 0, height = 0;
+    label->GetTextExtent(caption, &width, &height, nullptr, nullptr, &font);
+    if (width <= label->GetSize().x || points == kFontPoints - 1) {
+      label->SetFont(font);
+      break;
+    }
+  }
+  label->SetLabelText(caption);
+}
+
 const WindowLayout& MainWindowLayout() {
   static const WindowLayout layout = MakeMainLayout();
   return layout;
@@ -181,7 +195,7 @@ wxFrame* BuildWindow(const WindowLayout& layout, WxUi& ui) {
                             wxSize(layout.width, layout.height),
                             wxDEFAULT_FRAME_STYLE & ~(wxRESIZE_BORDER | wxMAXIMIZE_BOX));
   frame->SetName(ToWx(layout.name));
-  frame->SetFont(UiFont(8));
+  frame->SetFont(UiFont(kFontPoints));
   auto* panel = new wxPanel(frame);
   ui.AddWindow(layout.name, frame);
 

@@ -3,10 +3,13 @@
 // control's container.
 #pragma once
 
+#include <wx/string.h>
+
 #include <string>
 #include <vector>
 
 class wxFrame;
+class wxStaticText;
 
 namespace tv::app {
 
@@ -51,6 +54,10 @@ struct WindowLayout {
 
 const WindowLayout& MainWindowLayout();
 const WindowLayout& DownloadWindowLayout();
+
+// Sets a label's caption, stepping its font down a little when the caption would not fit
+// the label's fixed width at the windows' size (some captions are a few pixels too wide).
+void SetLabelCaption(wxStaticText* label, const wxString& caption);
 
 // Creates the window and its controls, registers both with `ui` and applies the skin.
 // The window is shown when its layout says so.

@@ -17,6 +17,7 @@
 #include <future>
 
 #include "app/folder_dialog.h"
+#include "app/layouts.h"
 #include "app/message_dialog.h"
 #include "app/picture_box.h"
 #include "platform/codepage.h"
@@ -138,8 +139,8 @@ void WxUi::SetCaption(const std::string& window, const std::string& control,
                       const std::string& text) {
   OnUi([=, this] {
     wxWindow* widget = Control(window, control);
-    if (dynamic_cast<wxButton*>(widget) || dynamic_cast<wxStaticText*>(widget))
-      static_cast<wxControl*>(widget)->SetLabelText(ToWx(text));
+    if (auto* label = dynamic_cast<wxStaticText*>(widget)) SetLabelCaption(label, ToWx(text));
+    if (auto* button = dynamic_cast<wxButton*>(widget)) button->SetLabelText(ToWx(text));
   });
 }
 
