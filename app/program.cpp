@@ -6,6 +6,7 @@
 #include <unistd.h>
 #include <wx/frame.h>
 
+#include <clocale>
 #include <cstdio>
 
 #include "app/layouts.h"
@@ -61,6 +62,8 @@ TerravaneApp::TerravaneApp() = default;
 TerravaneApp::~TerravaneApp() = default;
 
 bool TerravaneApp::OnInit() {
+  // The toolkit adopts the user's locale; numbers in files and texts keep the C form.
+  std::setlocale(LC_NUMERIC, "C");
   ui_ = std::make_unique<WxUi>();
   ui::Install(ui_.get());
   CreateDownloadGlobals();

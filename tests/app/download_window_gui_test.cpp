@@ -2,6 +2,7 @@
 // the engine's timer on this window, the display formats in the real controls, status
 // from a worker, the completion steps in order, and the close that only hides.
 #include <unistd.h>
+#include <wx/choice.h>
 #include <wx/frame.h>
 #include <wx/gauge.h>
 #include <wx/statusbr.h>
@@ -17,6 +18,7 @@
 #include "tests/app/wx_test_support.h"
 #include "tests/support/fault_server.h"
 #include "tests/support/gbk_assert.h"
+#include "ui_packs/interface_packs.h"
 
 namespace tv {
 namespace {
@@ -123,6 +125,23 @@ TEST_F(DownloadWindowGuiTest, CompletionFromAWorkerResetsHidesAsksThenShowsTheMa
   EXPECT_EQ(seen.bar, 0);
   EXPECT_TRUE(Shown(kMainWindow));
   EXPECT_FALSE(Shown(kDownloadWindow));
+}
+
+TEST_F(DownloadWindowGuiTest, ChoosingAnInterfacePackNotYetDownloadedOpensThisWindow) {
+  ui->SetVisible(kDownloadWindow, {}, false);
+  ui->SetVisible(kMainWindow, {}, true);
+  auto* combo = static_cast<wxChoice*>(ui->Control(kMainWindow, "组合框1"));
+  combo->SetSelection(combo->FindString(app::ToWx("战地界面")));
+  wxCommandEvent chosen(wxEVT_CHOICE, combo->GetId());
+  chosen.SetEventObject(combo);
+  chosen.SetInt(combo->GetSelection());
+  combo->ProcessWindowEvent(chosen);
+
+  EXPECT_TRUE(Shown(kDownloadWindow));
+  EXPECT_FALSE(Shown(kMainWindow));
+  EXPECT_GBK_EQ(App().SelectedMap.zipName, "\\战地界面.zip");
+  EXPECT_EQ(App().SelectedMap.url, InterfacePackUrl("战地界面"));
+  EXPECT_TRUE(answerer->boxes().empty());
 }
 
 TEST_F(DownloadWindowGuiTest, ClosingOnlyHidesAndBringsTheMainWindowBack) {

@@ -7,6 +7,7 @@
 #include <wx/toplevel.h>
 
 #include <chrono>
+#include <clocale>
 #include <cstdlib>
 #include <filesystem>
 #include <thread>
@@ -34,7 +35,9 @@ void StartWxOnce() {
     static int argc = 1;
     static char name[] = "terravane-gui-test";
     static char* argv[] = {name, nullptr};
-    return wxEntryStart(argc, argv) && wxTheApp->CallOnInit();
+    bool ok = wxEntryStart(argc, argv) && wxTheApp->CallOnInit();
+    std::setlocale(LC_NUMERIC, "C");  // as the program does
+    return ok;
   }();
   ASSERT_TRUE(started) << "wx could not start: is there an X display ($DISPLAY)?";
 }
