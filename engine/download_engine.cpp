@@ -53,6 +53,11 @@ bool AddressMalformed(const std::string& url) {
 }
 
 void ResetForLaunch(TaskSlot& slot, const DownloadRequest& request) {
+  {
+    // The file lock comes first wherever both are taken (see WriteTaskFile).
+    std::lock_guard fileLock(slot.fileMutex);
+    slot.taskFileRetired = false;
+  }
   std::lock_guard lock(slot.mutex);
   slot.request = request;
   TaskRecord& task = slot.task;
@@ -69,8 +74,6 @@ void ResetForLaunch(TaskSlot& slot, const DownloadRequest& request) {
   slot.outcome = TaskOutcome::None;
   slot.etag.clear();
   slot.lastModified.clear();
-  std::lock_guard fileLock(slot.fileMutex);
-  slot.taskFileRetired = false;
 }
 
 // A slot for the request: the lowest free one, else a new one; -1 when all 255 are taken.
@@ -148,6 +151,12 @@ std::int32_t DownloadEngine::BT_Shutdown(ui::WindowHandle window) {
     slot.task.segments.clear();
     slot.task.state = 0;
     slot.openRequests.clear();
+  }
+  {
+    // No callback of a host that is shutting down is ever called again.
+    std::lock_guard lock(engine.callbackMutex);
+    engine.progressCallback = nullptr;
+    engine.statusCallback = nullptr;
   }
   return ui::Current().KillTimer(window, kProgressTimerId) ? 1 : 0;
 }

@@ -55,11 +55,13 @@ class EngineFixture : public Sandbox {
                   },
                   [this](std::int32_t id, std::int32_t code, const std::string& path,
                          const std::string& message) {
+                    std::function<void(int, int, const std::string&)> hook;
                     {
                       std::lock_guard lock(mutex_);
                       statuses_.push_back({id, code, path, message});
+                      hook = onStatus_;
                     }
-                    if (onStatus_) onStatus_(id, code, message);
+                    if (hook) hook(id, code, message);
                   },
                   encipherUrl),
               1);
@@ -103,6 +105,26 @@ class EngineFixture : public Sandbox {
     return n;
   }
 
+  static DownloadRequest Request(const std::string& url, const std::string& path, int threads = 5,
+                                 int blockSize = 2048) {
+    DownloadRequest request;
+    request.url = url;
+    request.localPath = path;
+    request.threadCount = static_cast<std::uint8_t>(threads);
+    request.blockSize = blockSize;
+    return request;
+  }
+  // The last status the task sent, or code 0.
+  StatusRecord LastStatus() {
+    auto all = statuses();
+    return all.empty() ? StatusRecord{0, 0, {}, {}} : all.back();
+  }
+  void ClearStatuses() {
+    std::lock_guard lock(mutex_);
+    statuses_.clear();
+    progress_.clear();
+  }
+
   static std::string Sha256(const std::string& data) {
     std::string digest;
     crypto::Digest(crypto::kCalgSha256, data, digest);
@@ -110,12 +132,18 @@ class EngineFixture : public Sandbox {
   }
 
   static constexpr ui::WindowHandle kWindow = 7;
+  // Runs inside the status callback, on the thread that raised the status.
+  void OnStatus(std::function<void(int, int, const std::string&)> hook) {
+    std::lock_guard lock(mutex_);
+    onStatus_ = std::move(hook);
+  }
+
   HeadlessUi ui_;
   DownloadEngine engine_;
-  std::function<void(int, int, const std::string&)> onStatus_;
 
  private:
   std::mutex mutex_;
+  std::function<void(int, int, const std::string&)> onStatus_;
   std::vector<StatusRecord> statuses_;
   std::vector<ProgressRecord> progress_;
 };

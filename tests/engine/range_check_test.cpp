@@ -14,6 +14,8 @@ struct AnswerRow {
   RangeResult expected;
 };
 
+void PrintTo(const AnswerRow& row, std::ostream* out) { *out << row.what; }
+
 class RangeAnswerTable : public ::testing::TestWithParam<AnswerRow> {};
 
 // Asked: bytes 100-199 of a 1000-byte file.

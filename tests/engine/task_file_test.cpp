@@ -99,6 +99,8 @@ struct Edit {
   bool resumable;
 };
 
+void PrintTo(const Edit& edit, std::ostream* out) { *out << edit.what; }
+
 class TaskFileEdits : public TaskFile, public ::testing::WithParamInterface<Edit> {};
 
 TEST_P(TaskFileEdits, DecideWhetherTheTaskCanBeResumed) {
