@@ -363,7 +363,10 @@ int OnConnected(void* user, char*, char*, int, int) {
 
 void Request::State::EndHeaderBlock() {
   if (status >= 100 && status < 200 && status != 101) return;  // interim answer
-  if (FollowsRedirect(status, headerBlock)) return;
+  if (FollowsRedirect(status, headerBlock)) {
+    connected = false;  // the next hop's connect is judged by the connect time-out
+    return;
+  }
   finalHeaders = headerBlock;
   headersDone = true;
 }

@@ -52,7 +52,7 @@ class InetTest : public ::testing::Test {
  protected:
   void SetUp() override {
     saved_ = GetTimeouts();
-    SetTimeouts({milliseconds(5000), milliseconds(400)});
+    SetTimeouts({milliseconds(5000), milliseconds(1500)});
   }
   void TearDown() override { SetTimeouts(saved_); }
   FaultServer server_;
