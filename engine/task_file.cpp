@@ -135,7 +135,9 @@ bool WriteTaskFile(const std::string& fileName, TaskId id) {
   std::lock_guard fileLock(slot->fileMutex);
   if (slot->taskFileRetired) return false;
   TaskSnapshot snapshot = TakeSnapshot(*slot);
-  if (snapshot.request.localPath.empty()) return false;  // a released slot has nothing to save
+  // Only a partial file has a task file; a released slot has nothing to save.
+  const std::string& partial = snapshot.request.localPath;
+  if (partial.size() < 3 || partial.compare(partial.size() - 3, 3, "!BT") != 0) return false;
   FlushPartialFile(snapshot.request.localPath);
   return WriteSnapshot(fileName, snapshot);
 }

@@ -215,6 +215,21 @@ TEST_F(TaskControl, FreedSlotsAreReusedAndAFullTableRefuses) {
   EXPECT_FALSE(std::filesystem::exists(dir() / "f3!BT"));
 }
 
+TEST_F(TaskControl, ShutdownSavesRunningDownloadsBeforeEmptyingTheTables) {
+  const int id = StartSlow();
+  EXPECT_EQ(engine_.BT_Shutdown(kWindow), 1);
+  EXPECT_FALSE(ui_.TimerRunning(kWindow, kProgressTimerId));
+  EXPECT_EQ(engine_.BT_GetTaskCount(), 0);
+  EXPECT_EQ(Engine().slots[id - 1].threadsRunning.load(), 0);
+  EXPECT_TRUE(HasStatus(4, "下载被暂停"));
+  EXPECT_TRUE(Exists("!BT.Config"));  // taken up again by the next start
+  Initialise();
+  ASSERT_EQ(engine_.BT_Download(Request(server_.Url("/fast.zip"), path_)), 1);
+  ASSERT_TRUE(WaitUntilReleased(1));
+  EXPECT_TRUE(HasStatus(1, "正在启动断点续传下载..."));
+  EXPECT_EQ(Sha256(ReadFile("pack.zip")), Sha256(body_));
+}
+
 TEST(EngineSetup, InitialisationRules) {
   test::HeadlessUi ui;
   DownloadEngine engine;
