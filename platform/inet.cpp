@@ -285,6 +285,8 @@ struct Request::State {
   Clock::time_point lastActivity{};
   std::string pending;
   size_t pendingPos = 0;
+  size_t wanted = 0;     // bytes the Read under way asks for
+  bool paused = false;   // the body callback paused the transfer: enough is buffered
 
   bool done = false;
   CURLcode result = CURLE_OK;
@@ -339,11 +341,20 @@ size_t OnHeader(char* data, size_t size, size_t count, void* user) {
   return n;
 }
 
+constexpr size_t kMaxBuffered = 256 * 1024;
+
 size_t OnBody(char* data, size_t size, size_t count, void* user) {
   auto* s = static_cast<Request::State*>(user);
   size_t n = size * count;
   s->lastActivity = Clock::now();
   if (!s->headersDone) return n;  // the body of an interim answer
+  // Keep at most a little more than the reader wants: without this a fast server fills
+  // megabytes per request before the reader catches up. libcurl hands the same data
+  // again once the transfer is resumed.
+  if (s->Available() >= std::max(kMaxBuffered, s->wanted)) {
+    s->paused = true;
+    return CURL_WRITEFUNC_PAUSE;
+  }
   if (s->pendingPos > 0 && s->pendingPos * 2 >= s->pending.size()) {
     s->pending.erase(0, s->pendingPos);
     s->pendingPos = 0;
@@ -529,7 +540,14 @@ bool Request::Read(void* buffer, size_t size, size_t& read) {
   State& s = *state_;
   read = 0;
   if (!s.headersDone || s.aborted) return false;
-  if (s.Available() < size && !s.done) s.Drive([&s, size] { return s.Available() >= size; });
+  if (s.Available() < size && !s.done) {
+    s.wanted = size;
+    if (s.paused) {
+      s.paused = false;
+      curl_easy_pause(s.easy, CURLPAUSE_CONT);  // may deliver buffered data at once
+    }
+    s.Drive([&s, size] { return s.Available() >= size; });
+  }
   if (s.aborted) return false;
   size_t n = std::min(size, s.Available());
   if (n > 0) {
