@@ -28,20 +28,20 @@ bool ParseRange(const std::string& header, size_t total, size_t& begin, size_t& 
                 bool& satisfiable) {
   unsigned long long a = 0, b = 0;
   int used = 0;
-  std::string spec = header;
-  spec.erase(std::remove(spec.begin(), spec.end(), ' '), spec.end());
-  if (spec.rfind("bytes=", 0) != 0 || spec.find(',') != std::string::npos) return false;
-  spec = spec.substr(6);
-  if (!spec.empty() && spec[0] == '-') {
-    if (std::sscanf(spec.c_str(), "-%llu%n", &b, &used) != 1 || used != (int)spec.size() || b == 0)
+  std::string range = header;
+  range.erase(std::remove(range.begin(), range.end(), ' '), range.end());
+  if (range.rfind("bytes=", 0) != 0 || range.find(',') != std::string::npos) return false;
+  range = range.substr(6);
+  if (!range.empty() && range[0] == '-') {
+    if (std::sscanf(range.c_str(), "-%llu%n", &b, &used) != 1 || used != (int)range.size() || b == 0)
       return false;
     satisfiable = total > 0;
     begin = total > b ? total - b : 0;
     length = total - begin;
     return true;
   }
-  int fields = std::sscanf(spec.c_str(), "%llu-%n%llu%n", &a, &used, &b, &used);
-  if (fields < 1 || used != (int)spec.size() || (fields == 2 && b < a)) return false;
+  int fields = std::sscanf(range.c_str(), "%llu-%n%llu%n", &a, &used, &b, &used);
+  if (fields < 1 || used != (int)range.size() || (fields == 2 && b < a)) return false;
   if (fields < 2) b = total == 0 ? 0 : total - 1;
   satisfiable = a < total;
   begin = a;
