@@ -104,6 +104,8 @@ ScopedEnv::~ScopedEnv() {
 
 void WxTest::SetUp() {
   Sandbox::SetUp();
+  // GTK aborts the whole process without a display; fail with the reason instead.
+  ASSERT_TRUE(std::getenv("DISPLAY") != nullptr) << "GUI tests need an X display: run them under xvfb-run";
   WriteFile("bin/xdg-open",
             "#!/bin/sh\nprintf '%s\\n' \"$1\" >> \"" + (dir() / "opened.txt").string() + "\"\n");
   std::filesystem::permissions(dir() / "bin/xdg-open", std::filesystem::perms::owner_all);
@@ -111,6 +113,7 @@ void WxTest::SetUp() {
   path_.emplace("PATH", (dir() / "bin").string() + ":" + (path ? path : "/usr/bin:/bin"));
   prefix_.emplace("WINEPREFIX", (dir() / "wine").string());
   StartWxOnce();
+  if (HasFatalFailure()) return;
   App() = AppState{};
   CreateDownloadGlobals();
   ui = std::make_unique<app::WxUi>();
@@ -119,6 +122,10 @@ void WxTest::SetUp() {
 }
 
 void WxTest::TearDown() {
+  if (!ui) {  // wx never started
+    Sandbox::TearDown();
+    return;
+  }
   answerer.reset();
   std::vector<wxWindow*> windows(wxTopLevelWindows.begin(), wxTopLevelWindows.end());
   for (wxWindow* window : windows) window->Destroy();
