@@ -1,44 +1,27 @@
 #include "common/text_routines.h"
 
 #include "platform/files.h"
+#include "platform/gbk.h"
 
 namespace tv {
 namespace {
 
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+using gbk::CharWidth;
 
-bool IsLead(char c) { return static_cast<unsigned char>(c) & 0x80; }
-
-// Folds only single-byte characters: the second byte of a double-byte character may
-// lie in the ASCII letter range and must compare exactly.
 bool MatchesAt(std::string_view text, size_t at, std::string_view marker, bool ignoreCase) {
   if (text.size() - at < marker.size()) return false;
-  for (size_t i = 0; i < marker.size(); ++i) {
-    char a = text[at + i], b = marker[i];
-    if (IsLead(b) && i + 1 < marker.size()) {
-      if (a != b || text[at + i + 1] != marker[i + 1]) return false;
-      ++i;
-    } else if (ignoreCase ? FoldAscii(a) != FoldAscii(b) : a != b) {
-      return false;
-    }
-  }
-  return true;
+  std::string_view candidate = text.substr(at, marker.size());
+  return ignoreCase ? gbk::EqualsIgnoringAsciiCase(marker, candidate) : marker == candidate;
 }
 
 template <typename Fold>
 std::string FoldSingleBytes(std::string_view text, Fold fold) {
   std::string out(text);
-  for (size_t i = 0; i < out.size(); ++i) {
-    if (IsLead(out[i]))
-      ++i;
-    else
-      out[i] = fold(out[i]);
+  for (size_t i = 0; i < out.size(); i += CharWidth(out, i)) {
+    if (CharWidth(out, i) == 1) out[i] = fold(out[i]);
   }
   return out;
 }
-
-// Byte width of the character that starts at `at`.
-size_t CharWidth(std::string_view text, size_t at) { return IsLead(text[at]) && at + 1 < text.size() ? 2 : 1; }
 
 }  // namespace
 
@@ -61,7 +44,8 @@ size_t FindLastText(std::string_view text, std::string_view marker, bool ignoreC
   return last;
 }
 
-std::string TextBefore(std::string_view text, std::string_view marker, long start, bool ignoreCase) {
+std::string TextBefore(std::string_view text, std::string_view marker, long start,
+                       bool ignoreCase) {
   size_t c = FindText(text, marker, start < 1 ? 1 : static_cast<size_t>(start), ignoreCase);
   return c == 0 ? std::string() : std::string(text.substr(0, c - 1));
 }
@@ -77,7 +61,8 @@ void ReplaceQuoteToken(std::string& marker) {
 }
 }  // namespace
 
-std::string TextBetween(std::string_view text, std::string& left, std::string& right, bool ignoreCase) {
+std::string TextBetween(std::string_view text, std::string& left, std::string& right,
+                        bool ignoreCase) {
   ReplaceQuoteToken(left);
   ReplaceQuoteToken(right);
   size_t a = FindText(text, left, 1, ignoreCase);
@@ -94,10 +79,11 @@ std::string TextAfterLast(std::string_view text, std::string_view marker, bool i
 
 bool PathExists(const std::string& path) { return files::Exists(path); }
 
-std::string AsciiLower(std::string_view text) { return FoldSingleBytes(text, FoldAscii); }
+std::string AsciiLower(std::string_view text) { return FoldSingleBytes(text, gbk::FoldAscii); }
 
 std::string AsciiUpper(std::string_view text) {
-  return FoldSingleBytes(text, [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; });
+  return FoldSingleBytes(
+      text, [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; });
 }
 
 std::string TrimSpaces(std::string_view text) {

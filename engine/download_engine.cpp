@@ -229,11 +229,8 @@ std::int32_t DownloadEngine::BT_GetDownloadingCount() {
 }
 
 bool DownloadEngine::BT_TaskExists(TaskId id) {
-  TaskSlot* slot = FindSlot(id);
-  if (!slot) {
-    NotifyStatus(id, TaskStatus::Error, "任务ID错误！");
-    return false;
-  }
+  TaskSlot* slot = FindSlotOrReport(id);
+  if (!slot) return false;
   return slot->task.state.load() != StateValue(TaskState::Free);
 }
 
@@ -245,11 +242,8 @@ bool DownloadEngine::BT_IsActive(TaskId id) {
 }
 
 void DownloadEngine::BT_Launch(TaskId id) {
-  TaskSlot* slot = FindSlot(id);
-  if (!slot) {
-    NotifyStatus(id, TaskStatus::Error, "任务ID错误！ - 10000");
-    return;
-  }
+  TaskSlot* slot = FindSlotOrReport(id, "任务ID错误！ - 10000");
+  if (!slot) return;
   // Workers of the task still run: they carry it on, and no second set may start.
   if (slot->threadsRunning.load() > 0) return;
   if (slot->task.state.load() == StateValue(TaskState::PauseRequested)) {

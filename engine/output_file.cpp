@@ -4,9 +4,12 @@
 #include <vector>
 
 #include "common/text_routines.h"
+#include "platform/gbk.h"
 
 namespace tv {
 namespace {
+
+using gbk::CharWidth;
 
 bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 
@@ -14,13 +17,8 @@ bool IsSeparator(char c) { return c == '\\' || c == '/'; }
 // character may be 0x5C and is not one.
 std::vector<size_t> SeparatorPositions(const std::string& path) {
   std::vector<size_t> positions;
-  for (size_t i = 0; i < path.size(); ++i) {
-    const auto byte = static_cast<unsigned char>(path[i]);
-    if (byte >= 0x81 && byte <= 0xFE && i + 1 < path.size()) {
-      ++i;
-    } else if (IsSeparator(path[i])) {
-      positions.push_back(i);
-    }
+  for (size_t i = 0; i < path.size(); i += CharWidth(path, i)) {
+    if (CharWidth(path, i) == 1 && IsSeparator(path[i])) positions.push_back(i);
   }
   return positions;
 }

@@ -122,11 +122,8 @@ std::int32_t DownloadEngine::BT_Resume(const std::string& localPath, TaskId id,
 }
 
 bool DownloadEngine::BT_Stop(TaskId id) {
-  TaskSlot* slot = FindSlot(id);
-  if (!slot) {
-    NotifyStatus(id, TaskStatus::Error, "任务ID错误！");
-    return false;
-  }
+  TaskSlot* slot = FindSlotOrReport(id);
+  if (!slot) return false;
   if (!BT_IsActive(id)) return true;
   {
     std::lock_guard lock(slot->mutex);
@@ -158,10 +155,7 @@ void DownloadEngine::BT_StopAll() {
 }
 
 bool DownloadEngine::BT_DeleteTaskFiles(TaskId id) {
-  if (!FindSlot(id)) {
-    NotifyStatus(id, TaskStatus::Error, "任务ID错误！");
-    return false;
-  }
+  if (!FindSlotOrReport(id)) return false;
   const std::string path = TaskLocalPath(id);
   if (path.empty()) return false;  // a free slot names no files
   files::DeleteFile(path + ".Config");

@@ -20,6 +20,12 @@ TaskSlot* FindSlot(TaskId id) {
   return &engine.slots[id - 1];
 }
 
+TaskSlot* FindSlotOrReport(TaskId id, const char* message) {
+  TaskSlot* slot = FindSlot(id);
+  if (!slot) NotifyStatus(id, TaskStatus::Error, message);
+  return slot;
+}
+
 std::int32_t EngineClock() {
   std::time_t now = std::time(nullptr);
   std::tm local{};

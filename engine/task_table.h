@@ -100,6 +100,8 @@ struct EngineState {
 EngineState& Engine();
 // The slot of `id`, or nullptr when the ID is 0 or above the task count.
 TaskSlot* FindSlot(TaskId id);
+// FindSlot that reports an unknown ID as status 98 with `message`.
+TaskSlot* FindSlotOrReport(TaskId id, const char* message = "任务ID错误！");
 
 // Whole seconds since 1970-01-01 08:00:00 on the local clock.
 std::int32_t EngineClock();

@@ -15,6 +15,8 @@ std::string GameRoot() { return TextBefore(App().GameDir, "TCLS"); }
 
 std::string GameFolder() { return GameRoot() + "Game"; }
 
+std::string DefaultMapBackup() { return PackDir() + "\\默认地图备份.zip"; }
+
 std::string PackDir() { return files::ExecutableFolder() + "\\地图包"; }
 
 }  // namespace tv

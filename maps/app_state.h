@@ -35,5 +35,7 @@ std::string GameRoot();
 std::string GameFolder();
 // The running executable's folder + "\\地图包", without a trailing backslash.
 std::string PackDir();
+// The backup of the default map archive, whose presence means the map side is backed up.
+std::string DefaultMapBackup();
 
 }  // namespace tv

@@ -32,4 +32,6 @@ void ShowArchiveProgress(int percent) {
   ui.SetPaneText(kMainWindow, "状态条1", 1, MainArchiveControl().CurrentFileName());
 }
 
+void ShowProgressBar(bool visible) { ui::Current().SetVisible(kMainWindow, "进度条1", visible); }
+
 }  // namespace tv

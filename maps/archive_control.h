@@ -45,5 +45,7 @@ class ArchiveControl {
 // display: "进度条1" moves to the percentage, pane 1 of "状态条1" shows the item's path.
 ArchiveControl& MainArchiveControl();
 void ShowArchiveProgress(int percent);
+// Shows or hides "进度条1", which is visible only while an archive operation runs.
+void ShowProgressBar(bool visible);
 
 }  // namespace tv

@@ -38,7 +38,6 @@ const char* const kAuthorLabel = "标签5";
 const char* const kStateLabel = "标签8";
 const char* const kActionButton = "按钮11";
 const char* const kDefaultButton = "按钮9";
-const char* const kBackupName = "\\默认地图备份.zip";
 
 std::vector<MapEntry> BuildCatalogue() {
   return {
@@ -119,7 +118,7 @@ void ShowDefaultMap() {
   ui::Current().SetPicture(kMainWindow, kPicture, entry.preview);
   SetLabel(kNameLabel, entry.shownName);
   SetLabel(kAuthorLabel, entry.author);
-  const bool backedUp = PathExists(PackDir() + kBackupName);
+  const bool backedUp = PathExists(DefaultMapBackup());
   SetMapButtonsEnabled(backedUp);
   SetLabel(kStateLabel, backedUp ? "- 已备份 -" : "- 未备份 -");
   App().ButtonMode = backedUp ? ButtonMode::Restore : ButtonMode::Backup;

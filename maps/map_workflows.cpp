@@ -9,11 +9,6 @@
 #include "platform/ui.h"
 
 namespace tv {
-namespace {
-
-void ShowProgressBar(bool visible) { ui::Current().SetVisible(kMainWindow, "进度条1", visible); }
-
-}  // namespace
 
 void ClickActionButton() {
   switch (App().ButtonMode) {
@@ -34,9 +29,9 @@ void ClickActionButton() {
 void BackupDefaultMap() {
   ArchiveControl& zip = MainArchiveControl();
   zip.MakeZip(GameFolder() + "\\LEVELS", PackDir() + "\\LEVELS.zip");
-  zip.MakeZip(GameFolder() + "\\Map1.zip", PackDir() + "\\默认地图备份.zip");
+  zip.MakeZip(GameFolder() + "\\Map1.zip", DefaultMapBackup());
   ShowProgressBar(false);
-  const bool backedUp = PathExists(PackDir() + "\\默认地图备份.zip");
+  const bool backedUp = PathExists(DefaultMapBackup());
   SetMapButtonsEnabled(backedUp);
   App().ButtonMode = backedUp ? ButtonMode::Restore : ButtonMode::Backup;
   RefreshActionCaption();
@@ -46,7 +41,7 @@ void BackupDefaultMap() {
 void RestoreDefaultMap() {
   ArchiveControl& zip = MainArchiveControl();
   zip.ExtractZip(PackDir() + "\\LEVELS.zip", GameFolder() + "\\LEVELS");
-  zip.ExtractZip(PackDir() + "\\默认地图备份.zip", GameFolder());
+  zip.ExtractZip(DefaultMapBackup(), GameFolder());
   ShowProgressBar(false);
 }
 

@@ -6,22 +6,21 @@
 
 #include "common/text_routines.h"
 #include "platform/codepage.h"
+#include "platform/gbk.h"
 
 namespace tv::zipnames {
 namespace {
 
-size_t CharLength(std::string_view text, size_t i) {
-  return static_cast<unsigned char>(text[i]) >= 0x80 && i + 1 < text.size() ? 2 : 1;
-}
+using gbk::CharWidth;
 
 bool IsSeparatorAt(std::string_view text, size_t i) {
-  return CharLength(text, i) == 1 && (text[i] == '/' || text[i] == '\\');
+  return CharWidth(text, i) == 1 && (text[i] == '/' || text[i] == '\\');
 }
 
 // Byte offset of the last separator, or npos.
 size_t LastSeparator(std::string_view text) {
   size_t last = std::string_view::npos;
-  for (size_t i = 0; i < text.size(); i += CharLength(text, i)) {
+  for (size_t i = 0; i < text.size(); i += CharWidth(text, i)) {
     if (IsSeparatorAt(text, i)) last = i;
   }
   return last;
@@ -58,8 +57,8 @@ bool ToGbk(std::string_view raw, unsigned long flags, std::string& gbk) {
 bool IsSafe(std::string_view gbk) {
   if (gbk.empty() || IsSeparatorAt(gbk, 0)) return false;
   size_t start = 0;
-  for (size_t i = 0; i <= gbk.size(); i += i < gbk.size() ? CharLength(gbk, i) : 1) {
-    if (i < gbk.size() && CharLength(gbk, i) == 1 && gbk[i] == ':') return false;
+  for (size_t i = 0; i <= gbk.size(); i += i < gbk.size() ? CharWidth(gbk, i) : 1) {
+    if (i < gbk.size() && CharWidth(gbk, i) == 1 && gbk[i] == ':') return false;
     if (i == gbk.size() || IsSeparatorAt(gbk, i)) {
       if (IsDotsSegment(gbk.substr(start, i - start))) return false;
       start = i + 1;
@@ -73,8 +72,8 @@ bool IsFolderEntry(std::string_view gbk) { return EndsWithSeparator(gbk); }
 std::string TargetPath(std::string_view folder, std::string_view gbk) {
   std::string path(folder);
   if (!EndsWithSeparator(folder)) path += '\\';
-  for (size_t i = 0; i < gbk.size(); i += CharLength(gbk, i)) {
-    if (CharLength(gbk, i) == 2)
+  for (size_t i = 0; i < gbk.size(); i += CharWidth(gbk, i)) {
+    if (CharWidth(gbk, i) == 2)
       path.append(gbk.substr(i, 2));
     else
       path += gbk[i] == '/' ? '\\' : gbk[i];

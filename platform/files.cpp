@@ -19,11 +19,14 @@
 #include <vector>
 
 #include "platform/codepage.h"
+#include "platform/gbk.h"
 
 namespace tv::files {
 namespace fs = std::filesystem;
 
 namespace {
+
+using gbk::CharWidth;
 
 constexpr const char* kDosAttributeName = "user.DOSATTRIB";
 constexpr int kSystem = 0x04;  // kept with hidden in the extended attribute
@@ -223,9 +226,8 @@ std::optional<std::string>& FolderOverride() {
 std::string WithoutTrailingSeparators(const std::string& gbk) {
   size_t keep = 0;
   for (size_t i = 0; i < gbk.size();) {
-    bool dbcs = static_cast<unsigned char>(gbk[i]) >= 0x80 && i + 1 < gbk.size();
-    size_t len = dbcs ? 2 : 1;
-    if (dbcs || (gbk[i] != '\\' && gbk[i] != '/')) keep = i + len;
+    size_t len = CharWidth(gbk, i);
+    if (len == 2 || (gbk[i] != '\\' && gbk[i] != '/')) keep = i + len;
     i += len;
   }
   return gbk.substr(0, keep);

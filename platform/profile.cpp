@@ -6,6 +6,7 @@
 #include <string_view>
 
 #include "platform/files.h"
+#include "platform/gbk.h"
 
 namespace tv::profile {
 namespace {
@@ -28,8 +29,6 @@ struct Document {
   std::vector<Section> sections;
 };
 
-bool IsLeadByte(char c) { return static_cast<unsigned char>(c) >= 0x80; }
-
 std::string_view Trim(std::string_view s) {
   size_t b = s.find_first_not_of(" \t");
   if (b == std::string_view::npos) return {};
@@ -39,25 +38,9 @@ std::string_view Trim(std::string_view s) {
 // Position of an ASCII byte, stepping over double-byte characters (a GBK trail byte can
 // look like "[" or "]").
 size_t FindAscii(std::string_view s, char c) {
-  for (size_t i = 0; i < s.size(); i += (IsLeadByte(s[i]) && i + 1 < s.size()) ? 2 : 1)
+  for (size_t i = 0; i < s.size(); i += gbk::CharWidth(s, i))
     if (s[i] == c) return i;
   return std::string_view::npos;
-}
-
-char FoldAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-// ASCII letters compare case-insensitively; both bytes of a double-byte character exactly.
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    if (IsLeadByte(a[i]) && i + 1 < a.size()) {
-      if (a[i] != b[i] || a[i + 1] != b[i + 1]) return false;
-      ++i;
-    } else if (FoldAscii(a[i]) != FoldAscii(b[i])) {
-      return false;
-    }
-  }
-  return true;
 }
 
 Line ParseLine(std::string_view text) {
@@ -106,13 +89,13 @@ std::string Serialise(const Document& doc) {
 
 Section* FindSection(Document& doc, std::string_view name) {
   for (Section& section : doc.sections)
-    if (SameName(section.name, name)) return &section;
+    if (gbk::EqualsIgnoringAsciiCase(section.name, name)) return &section;
   return nullptr;
 }
 
 Line* FindKey(Section& section, std::string_view key) {
   for (Line& line : section.lines)
-    if (line.isKey && SameName(line.key, key)) return &line;
+    if (line.isKey && gbk::EqualsIgnoringAsciiCase(line.key, key)) return &line;
   return nullptr;
 }
 
@@ -163,7 +146,7 @@ std::mutex& WriteMutex() {
 std::string Truncated(std::string_view s, size_t limit) {
   size_t end = 0;
   for (size_t i = 0; i < s.size();) {
-    size_t len = (IsLeadByte(s[i]) && i + 1 < s.size()) ? 2 : 1;
+    size_t len = gbk::CharWidth(s, i);
     if (i + len > limit) break;
     i += len;
     end = i;

@@ -36,7 +36,6 @@ std::string PackFolder() { return PackDir() + "\\"; }
 
 std::string ClientArchive() { return GameFolder() + "\\wzCAFG.ZIP"; }
 
-void ShowProgressBar(bool visible) { ui::Current().SetVisible(kMainWindow, "进度条1", visible); }
 
 void BackUpOrRestoreDefault() {
   const Answer answer = ui::ShowMessage("备份请选择 【是】，还原请选择【否】，不做操作【取消】",
